@@ -1,0 +1,38 @@
+# Helpers that declare the system's programs, libraries and test suites in one way.
+
+# A program of the system: it runs on the platform layer and receives its argument 0 in
+# Windows form, as every Windows program does.
+function(nt_add_program name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE ntplatform ntprogram)
+endfunction()
+
+# A shared library of the system (a DLL on Windows), loaded by name through LoadLibraryA.
+function(nt_add_library name)
+  add_library(${name} SHARED ${ARGN})
+  target_link_libraries(${name} PRIVATE ntplatform)
+endfunction()
+
+# Compiles a resource script into a source file whose data the module exports, so that
+# LoadStringA and the dialog functions find it through the module handle.
+function(nt_add_resources target script)
+  get_filename_component(base ${script} NAME_WE)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${base}_res.cpp)
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND ntrc ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${out}
+    DEPENDS ntrc ${CMAKE_CURRENT_SOURCE_DIR}/${script}
+    COMMENT "Compiling resources ${script}")
+  target_sources(${target} PRIVATE ${out})
+endfunction()
+
+# A GoogleTest suite, run by CTest one test at a time.
+function(nt_add_test name)
+  if(NOT NT_BUILD_TESTS)
+    return()
+  endif()
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE nttestsupport ntplatform GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 120 ENVIRONMENT "NT_BUILD_BIN=${CMAKE_BINARY_DIR}/bin")
+endfunction()
