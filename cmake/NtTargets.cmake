@@ -14,16 +14,25 @@ function(nt_add_library name)
 endfunction()
 
 # Compiles a resource script into a source file whose data the module exports, so that
-# LoadStringA and the dialog functions find it through the module handle.
+# LoadStringA and the dialog functions find it through the module handle. A program exports
+# only that one symbol (ntResourceDirectory), which the linker leaves out of a program's
+# dynamic symbols unless asked. The headers and scripts beside the script count as its
+# inputs, since it may include them.
 function(nt_add_resources target script)
   get_filename_component(base ${script} NAME_WE)
+  get_filename_component(directory ${CMAKE_CURRENT_SOURCE_DIR}/${script} DIRECTORY)
+  file(GLOB inputs CONFIGURE_DEPENDS ${directory}/*.h ${directory}/*.rc)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${base}_res.cpp)
   add_custom_command(
     OUTPUT ${out}
     COMMAND ntrc ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${out}
-    DEPENDS ntrc ${CMAKE_CURRENT_SOURCE_DIR}/${script}
+    DEPENDS ntrc ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${inputs}
     COMMENT "Compiling resources ${script}")
   target_sources(${target} PRIVATE ${out})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    target_link_options(${target} PRIVATE "LINKER:--export-dynamic-symbol=ntResourceDirectory")
+  endif()
 endfunction()
 
 # A GoogleTest suite, run by CTest one test at a time.
@@ -32,7 +41,7 @@ function(nt_add_test name)
     return()
   endif()
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE nttestsupport ntplatform GTest::gtest GTest::gmock)
+  target_link_libraries(${name} PRIVATE nttestsupport ntplatform GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 120 ENVIRONMENT "NT_BUILD_BIN=${CMAKE_BINARY_DIR}/bin")
 endfunction()

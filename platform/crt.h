@@ -20,3 +20,12 @@ FILE* fopen(const char* path, const char* mode);
 
 int _stricmp(const char* a, const char* b);
 int _strnicmp(const char* a, const char* b, size_t count);
+
+// The spawn family. The argument strings are joined with single blanks, without quoting,
+// into the child's command line, which the child splits again (see process.h). _P_NOWAIT
+// returns the new process's handle, _P_WAIT its exit code; -1 with errno set on failure.
+// _spawnv takes the program's path; _spawnvp also searches the PATH the program received.
+#define _P_WAIT 0
+#define _P_NOWAIT 1
+intptr_t _spawnv(int mode, const char* path, const char* const* argv);
+intptr_t _spawnvp(int mode, const char* file, const char* const* argv);

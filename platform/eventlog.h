@@ -17,6 +17,8 @@ typedef void* PSID;
 // Only the local machine exists here: a non-empty server name fails with
 // RPC_S_SERVER_UNAVAILABLE (1722).
 HANDLE RegisterEventSourceA(LPCSTR serverName, LPCSTR sourceName);
+// The insertion strings may total 32 KiB at most (ERROR_INVALID_PARAMETER beyond); the
+// binary data is not kept.
 BOOL ReportEventA(HANDLE eventLog, WORD type, WORD category, DWORD eventId, PSID userSid,
                   WORD numStrings, DWORD dataSize, LPCSTR* strings, LPVOID rawData);
 BOOL DeregisterEventSource(HANDLE eventLog);

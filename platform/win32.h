@@ -6,5 +6,8 @@
 #include "winerror.h"
 #include "winbase.h"
 #include "winreg.h"
+#include "resources.h"
 #include "eventlog.h"
+#include "process.h"
+#include "winsvc.h"
 #include "crt.h"

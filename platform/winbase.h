@@ -117,6 +117,9 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideChar, int wideCh
                         LPBOOL usedDefaultChar);
 
 // ---- modules and resources ----
+// A module handle is the address of the module's image; NULL stands for the program. A
+// library's file name is its host file in Windows form (for example C:\app\libsvcENU.so).
+// Exports by ordinal are not found. See platform/resources.h for the resources' layout.
 HMODULE LoadLibraryA(LPCSTR fileName);
 BOOL FreeLibrary(HMODULE module);
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
@@ -124,6 +127,22 @@ HMODULE GetModuleHandleA(LPCSTR moduleName);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
+
+struct HRSRC__;
+typedef HRSRC__* HRSRC;
+typedef HANDLE HGLOBAL;
+#define RT_CURSOR MAKEINTRESOURCEA(1)
+#define RT_BITMAP MAKEINTRESOURCEA(2)
+#define RT_ICON MAKEINTRESOURCEA(3)
+#define RT_MENU MAKEINTRESOURCEA(4)
+#define RT_DIALOG MAKEINTRESOURCEA(5)
+#define RT_STRING MAKEINTRESOURCEA(6)
+#define RT_RCDATA MAKEINTRESOURCEA(10)
+#define RT_GROUP_ICON MAKEINTRESOURCEA(14)
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL resourceData);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
 
 // ---- locale ----
 #define LOCALE_SYSTEM_DEFAULT 0x0800u

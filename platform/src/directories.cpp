@@ -71,6 +71,7 @@ std::string normalizeWindows(const std::string& path) {
 }  // namespace
 
 BOOL DeleteFileA(LPCSTR fileName) {
+  nt::PreserveErrno keepErrno;
   nt::HostPath path;
   if (!nt::hostPathFor(fileName, nt::PathUse::Existing, path)) return FALSE;
   struct stat st;
@@ -84,6 +85,7 @@ BOOL DeleteFileA(LPCSTR fileName) {
 }
 
 BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
+  nt::PreserveErrno keepErrno;
   nt::HostPath from, to;
   if (!nt::hostPathFor(existingFileName, nt::PathUse::Existing, from) ||
       !nt::hostPathFor(newFileName, nt::PathUse::Create, to)) {
@@ -103,6 +105,7 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
 }
 
 DWORD GetFileAttributesA(LPCSTR fileName) {
+  nt::PreserveErrno keepErrno;
   nt::HostPath path;
   if (!nt::hostPathFor(fileName, nt::PathUse::Existing, path)) return INVALID_FILE_ATTRIBUTES;
   struct stat st;
@@ -114,6 +117,7 @@ DWORD GetFileAttributesA(LPCSTR fileName) {
 }
 
 BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
+  nt::PreserveErrno keepErrno;
   nt::HostPath path;
   if (!nt::hostPathFor(fileName, nt::PathUse::Existing, path)) return FALSE;
   struct stat st;
@@ -128,6 +132,7 @@ BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
 }
 
 BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES /*securityAttributes*/) {
+  nt::PreserveErrno keepErrno;
   nt::HostPath path;
   if (!nt::hostPathFor(pathName, nt::PathUse::Create, path)) return FALSE;
   if (nt::host::mkdir(path.path.c_str(), 0777) != 0) {
@@ -140,6 +145,7 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES /*securityAttribute
 }
 
 BOOL RemoveDirectoryA(LPCSTR pathName) {
+  nt::PreserveErrno keepErrno;
   nt::HostPath path;
   if (!nt::hostPathFor(pathName, nt::PathUse::Existing, path)) return FALSE;
   if (::rmdir(path.path.c_str()) != 0) {
@@ -151,6 +157,7 @@ BOOL RemoveDirectoryA(LPCSTR pathName) {
 }
 
 DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
+  nt::PreserveErrno keepErrno;
   char cwd[PATH_MAX];
   if (!::getcwd(cwd, sizeof cwd)) {
     nt::setLastErrorFromErrno();
@@ -160,6 +167,7 @@ DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
 }
 
 BOOL SetCurrentDirectoryA(LPCSTR pathName) {
+  nt::PreserveErrno keepErrno;
   nt::HostPath path;
   if (!nt::hostPathFor(pathName, nt::PathUse::Existing, path)) return FALSE;
   if (::chdir(path.path.c_str()) != 0) {
@@ -171,6 +179,7 @@ BOOL SetCurrentDirectoryA(LPCSTR pathName) {
 }
 
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
+  nt::PreserveErrno keepErrno;
   if (!fileName || !*fileName) return fail(ERROR_INVALID_NAME, DWORD{0});
   std::string path(fileName);
   const bool hasDrive = path.size() >= 2 && path[1] == ':';
@@ -195,6 +204,7 @@ DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR*
 }
 
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
+  nt::PreserveErrno keepErrno;
   std::string directory;
   for (const char* name : {"TMP", "TEMP", "USERPROFILE"}) {
     const char* value = crt::getenv(name);

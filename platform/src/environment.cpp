@@ -4,12 +4,18 @@
 // The two are kept apart on purpose: the layer never changes the host's environ, so getenv
 // sees the inherited values, while the Win32 block starts as a copy of them and is what
 // children receive.
+//
+// A PATH received from a host parent is a ':'-separated list of host directories; both views
+// show it as a Windows program sees its PATH: ';'-separated, in Windows form.
 #include "environment.h"
 
 #include <strings.h>
 
 #include <cstring>
+#include <map>
 #include <mutex>
+
+#include "paths.h"
 
 #include "../crt.h"
 #include "../winbase.h"
@@ -20,6 +26,40 @@ extern char** environ;
 
 namespace nt {
 namespace {
+
+// True for a host list such as "/usr/bin:/bin": no ';', no '\\', every entry absolute.
+bool isHostPathList(const std::string& value) {
+  if (value.empty() || value.find_first_of(";\\") != std::string::npos) return false;
+  size_t start = 0;
+  while (start <= value.size()) {
+    size_t end = value.find(':', start);
+    if (end == std::string::npos) end = value.size();
+    if (end > start && value[start] != '/') return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string windowsPathList(const std::string& hostList) {
+  std::string list;
+  size_t start = 0;
+  while (start <= hostList.size()) {
+    size_t end = hostList.find(':', start);
+    if (end == std::string::npos) end = hostList.size();
+    if (end > start) {
+      if (!list.empty()) list += ';';
+      list += windowsPathFor(hostList.substr(start, end - start));
+    }
+    start = end + 1;
+  }
+  return list;
+}
+
+// The value as a Windows program receives it.
+std::string receivedValue(const std::string& name, const std::string& value) {
+  if (::strcasecmp(name.c_str(), "PATH") == 0 && isHostPathList(value)) return windowsPathList(value);
+  return value;
+}
 
 struct Variable {
   std::string name;
@@ -34,7 +74,9 @@ std::vector<Variable>& block() {
     for (char** entry = environ; entry && *entry; ++entry) {
       const char* equals = std::strchr(*entry, '=');
       if (!equals || equals == *entry) continue;
-      copy->push_back({std::string(*entry, static_cast<size_t>(equals - *entry)), std::string(equals + 1)});
+      std::string name(*entry, static_cast<size_t>(equals - *entry));
+      std::string value = receivedValue(name, equals + 1);
+      copy->push_back({std::move(name), std::move(value)});
     }
     return copy;
   }();
@@ -88,10 +130,9 @@ BOOL SetEnvironmentVariableA(LPCSTR name, LPCSTR value) {
   return TRUE;
 }
 
-namespace crt {
+namespace {
 
-char* getenv(const char* name) {
-  if (!name || !*name) return nullptr;
+char* hostValue(const char* name) {
   if (char* exact = ::getenv(name)) return exact;
   const size_t length = std::strlen(name);
   for (char** entry = environ; entry && *entry; ++entry) {
@@ -100,6 +141,24 @@ char* getenv(const char* name) {
     }
   }
   return nullptr;
+}
+
+// Converted values, kept for the life of the process as getenv's results are.
+std::mutex convertedLock;
+std::map<std::string, std::string> converted;
+
+}  // namespace
+
+namespace crt {
+
+char* getenv(const char* name) {
+  if (!name || !*name) return nullptr;
+  char* value = hostValue(name);
+  if (!value) return nullptr;
+  const std::string windows = nt::receivedValue(name, value);
+  if (windows == value) return value;
+  std::lock_guard<std::mutex> guard(convertedLock);
+  return converted.emplace(value, windows).first->second.data();
 }
 
 }  // namespace crt

@@ -46,6 +46,7 @@ std::shared_ptr<nt::FileObject> fileFor(HANDLE handle) {
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/,
                    LPSECURITY_ATTRIBUTES /*securityAttributes*/, DWORD creationDisposition,
                    DWORD flagsAndAttributes, HANDLE /*templateFile*/) {
+  nt::PreserveErrno keepErrno;
   int disposition = 0;
   if (!dispositionFlags(creationDisposition, disposition)) {
     return fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
@@ -84,6 +85,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/,
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
               LPOVERLAPPED /*overlapped*/) {
+  nt::PreserveErrno keepErrno;
   if (bytesRead) *bytesRead = 0;
   auto object = fileFor(file);
   if (!object) return FALSE;
@@ -106,6 +108,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
                LPOVERLAPPED /*overlapped*/) {
+  nt::PreserveErrno keepErrno;
   if (bytesWritten) *bytesWritten = 0;
   auto object = fileFor(file);
   if (!object) return FALSE;
@@ -119,6 +122,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
+  nt::PreserveErrno keepErrno;
   auto object = fileFor(file);
   if (!object) return INVALID_FILE_SIZE;
   struct stat st;
@@ -134,6 +138,7 @@ DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod) {
+  nt::PreserveErrno keepErrno;
   auto object = fileFor(file);
   if (!object) return INVALID_SET_FILE_POINTER;
   int whence = SEEK_SET;
@@ -154,6 +159,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
 }
 
 BOOL FlushFileBuffers(HANDLE file) {
+  nt::PreserveErrno keepErrno;
   auto object = fileFor(file);
   if (!object) return FALSE;
   if (nt::host::fsync(object->fd()) != 0) {

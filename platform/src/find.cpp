@@ -96,6 +96,7 @@ std::string reportedName(const std::string& asked, const std::string& host) {
 }  // namespace
 
 HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findFileData) {
+  nt::PreserveErrno keepErrno;
   if (!fileName || !findFileData) return fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   const std::string windows(fileName);
   const size_t cut = windows.find_last_of("\\/");
@@ -134,6 +135,7 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findFileData) {
 }
 
 BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findFileData) {
+  nt::PreserveErrno keepErrno;
   auto find = nt::lookupHandleAs<FindObject>(findFile);
   if (!find) return fail(ERROR_INVALID_HANDLE, FALSE);
   if (!findFileData) return fail(ERROR_INVALID_PARAMETER, FALSE);
@@ -143,6 +145,7 @@ BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findFileData) {
 }
 
 BOOL FindClose(HANDLE findFile) {
+  nt::PreserveErrno keepErrno;
   if (!nt::removeHandleAs<FindObject>(findFile)) return fail(ERROR_INVALID_HANDLE, FALSE);
   return TRUE;
 }

@@ -6,6 +6,7 @@
 
 #include "../winbase.h"
 #include "../winerror.h"
+#include "host_error.h"
 
 namespace nt {
 namespace {
@@ -53,6 +54,7 @@ std::shared_ptr<KernelObject> removeHandle(HANDLE handle) {
 }  // namespace nt
 
 BOOL CloseHandle(HANDLE handle) {
+  nt::PreserveErrno keepErrno;
   auto object = nt::lookupHandle(handle);
   if (!object || !object->closableByCloseHandle()) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -15,8 +15,8 @@ namespace nt::host {
 namespace {
 
 constexpr int kCalls = static_cast<int>(Call::Count);
-const char* const kCallNames[kCalls] = {"open", "read", "write", "rename", "fsync", "mkdir",
-                                        "fork"};
+const char* const kCallNames[kCalls] = {"open",  "read", "write", "rename",
+                                        "fsync", "mkdir", "fork",  "spawn"};
 
 struct Armed {
   std::atomic<int> remaining{0};  // calls left before the failing one; 0 = disarmed
@@ -117,6 +117,12 @@ int mkdir(const char* path, mode_t mode) {
 pid_t fork() {
   if (injectedFailure(Call::Fork)) return -1;
   return ::fork();
+}
+
+int spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,
+          const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]) {
+  if (injectedFailure(Call::Spawn)) return errno;
+  return ::posix_spawn(pid, path, actions, attributes, argv, envp);
 }
 
 }  // namespace nt::host

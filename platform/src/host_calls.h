@@ -7,6 +7,7 @@
 // "write:2:28" fails the second write with ENOSPC), read once at the first host call.
 #pragma once
 
+#include <spawn.h>
 #include <sys/types.h>
 
 #include <cerrno>
@@ -15,7 +16,7 @@
 namespace nt::host {
 
 // Names of the calls that can be failed on purpose.
-enum class Call { Open, Read, Write, Rename, Fsync, Mkdir, Fork, Count };
+enum class Call { Open, Read, Write, Rename, Fsync, Mkdir, Fork, Spawn, Count };
 
 // Fails the nth call of the kind from now on (1 = the next one) with err. Test use only.
 void armHostFailure(Call call, int nth, int err);
@@ -32,6 +33,9 @@ int rename(const char* from, const char* to);
 int fsync(int fd);
 int mkdir(const char* path, mode_t mode);
 pid_t fork();
+// posix_spawn; returns 0 or the error number, as posix_spawn does.
+int spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,
+          const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]);
 
 // Retries a host call that failed with EINTR, a bounded number of times.
 template <typename F>

@@ -3,7 +3,23 @@
 
 #include "../wintypes.h"
 
+#include <cerrno>
+
 namespace nt {
+
+// Win32 calls leave the C runtime's errno as they found it, as on Windows, where the two are
+// separate: the system prints errno on its error lines. Every Win32 entry point that makes
+// host calls holds one of these.
+class PreserveErrno {
+ public:
+  PreserveErrno() : saved_(errno) {}
+  ~PreserveErrno() { errno = saved_; }
+  PreserveErrno(const PreserveErrno&) = delete;
+  PreserveErrno& operator=(const PreserveErrno&) = delete;
+
+ private:
+  int saved_;
+};
 
 // The Win32 code for a host errno value.
 DWORD win32ErrorFromErrno(int err);

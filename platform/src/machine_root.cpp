@@ -22,6 +22,12 @@ bool makeDirectories(const std::string& hostPath) {
 }
 
 std::string machineRoot() {
+  std::string root = machineRootLocation();
+  makeDirectories(root);
+  return root;
+}
+
+std::string machineRootLocation() {
   std::string root;
   if (const char* configured = ::getenv("NT_ROOT"); configured && *configured) {
     root = configured;
@@ -30,7 +36,6 @@ std::string machineRoot() {
     root = std::string(home && *home ? home : "/tmp") + "/.ntroot";
   }
   while (root.size() > 1 && root.back() == '/') root.pop_back();
-  makeDirectories(root);
   return root;
 }
 

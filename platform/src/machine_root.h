@@ -11,6 +11,9 @@ namespace nt {
 // at each call, so that a test can point NT_ROOT at a fresh directory.
 std::string machineRoot();
 
+// The same path without creating anything, for look-ups that only read.
+std::string machineRootLocation();
+
 // A host path inside the machine root, its parent directories created.
 std::string machineRootPath(const std::string& relative);
 

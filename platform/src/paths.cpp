@@ -59,7 +59,7 @@ std::vector<std::string> splitComponents(const std::string& slashed) {
 
 // The host directory a drive letter maps to, or empty when the letter has no link.
 std::string driveTarget(char letter) {
-  const std::string link = machineRoot() + "/dosdevices/" +
+  const std::string link = machineRootLocation() + "/dosdevices/" +
                            static_cast<char>(std::tolower(static_cast<unsigned char>(letter))) +
                            ":";
   char target[PATH_MAX];
@@ -67,7 +67,7 @@ std::string driveTarget(char letter) {
   if (n <= 0) return {};
   target[n] = '\0';
   if (target[0] == '/') return target;
-  return machineRoot() + "/dosdevices/" + target;
+  return machineRootLocation() + "/dosdevices/" + target;
 }
 
 std::string canonical(const std::string& hostPath) {

@@ -7,12 +7,15 @@
 #include <cerrno>
 
 #include "../winbase.h"
+#include "host_error.h"
+#include "host_error.h"
 
 DWORD GetCurrentThreadId() { return static_cast<DWORD>(::syscall(SYS_gettid)); }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
 
 void Sleep(DWORD milliseconds) {
+  nt::PreserveErrno keepErrno;
   struct timespec remaining{static_cast<time_t>(milliseconds / 1000),
                             static_cast<long>(milliseconds % 1000) * 1000000L};
   while (::nanosleep(&remaining, &remaining) == -1 && errno == EINTR) {

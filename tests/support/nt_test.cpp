@@ -94,22 +94,29 @@ std::string builtBinary(const std::string& name) {
 
 namespace {
 
+std::string nameOf(const std::string& entry) { return entry.substr(0, entry.find('=')); }
+
+// Ours, without the names to unset or to set; then the ones to set, a later one of a name
+// replacing an earlier one.
 std::vector<std::string> childEnvironment(const RunOptions& options) {
-  std::vector<std::string> result;
-  auto overridden = [&](const std::string& entry) {
-    const std::string name = entry.substr(0, entry.find('='));
-    for (const auto& u : options.unset) {
-      if (u == name) return true;
-    }
-    for (const auto& e : options.environment) {
-      if (e.substr(0, e.find('=')) == name) return true;
+  auto listed = [](const std::vector<std::string>& entries, const std::string& name, size_t from) {
+    for (size_t i = from; i < entries.size(); ++i) {
+      if (nameOf(entries[i]) == name) return true;
     }
     return false;
   };
+  std::vector<std::string> result;
   for (char** e = environ; e && *e; ++e) {
-    if (!overridden(*e)) result.emplace_back(*e);
+    const std::string name = nameOf(*e);
+    bool unset = false;
+    for (const auto& u : options.unset) unset = unset || u == name;
+    if (!unset && !listed(options.environment, name, 0)) result.emplace_back(*e);
   }
-  result.insert(result.end(), options.environment.begin(), options.environment.end());
+  for (size_t i = 0; i < options.environment.size(); ++i) {
+    if (!listed(options.environment, nameOf(options.environment[i]), i + 1)) {
+      result.push_back(options.environment[i]);
+    }
+  }
   return result;
 }
 

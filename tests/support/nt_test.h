@@ -62,7 +62,8 @@ struct ProcessResult {
 };
 
 struct RunOptions {
-  std::vector<std::string> environment;  // "NAME=value" added to (or replacing in) ours
+  std::vector<std::string> environment;  // "NAME=value" added to (or replacing in) ours; the
+                                         // last of a name wins
   std::vector<std::string> unset;        // names removed from ours
   std::string directory;                 // working directory; empty = ours
   std::chrono::milliseconds timeout{std::chrono::seconds(60)};
