@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=0:strict_string_checks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps build test bench clean
+.PHONY: all deps build test demo bench clean
 
 all: build
 
@@ -24,6 +24,23 @@ build: deps $(BUILD_TEST)/build.ninja
 # Every test suite, under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: build
 	cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS)
+
+$(BUILD_DEMO)/build.ninja: | deps
+	cmake -S . -B $(BUILD_DEMO) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNT_BUILD_TESTS=OFF
+
+# The main job: install the product on a scratch machine and run its services on the real JVM.
+demo: deps $(BUILD_DEMO)/build.ninja
+	cmake --build $(BUILD_DEMO) -j $(JOBS)
+	BUILD_DEMO=$(abspath $(BUILD_DEMO)) demo/run_demo.sh
+
+BUILD_BENCH ?= build/bench
+$(BUILD_BENCH)/build.ninja: | deps
+	cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DNT_BUILD_TESTS=OFF -DNT_BUILD_BENCH=ON
+
+# The benchmarks, optimised and without sanitizers.
+bench: deps $(BUILD_BENCH)/build.ninja
+	cmake --build $(BUILD_BENCH) -j $(JOBS) --target property_load_bench
+	$(BUILD_BENCH)/bin/property_load_bench
 
 clean:
 	rm -rf build

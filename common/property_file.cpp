@@ -34,8 +34,9 @@ int readProp(FILE* file, std::vector<PropertyPair>& pairs) {
   if (!text) return 1;
   pairs = parsePropertyText(std::string_view(text.get(), size));
   for (size_t i = 0; i < pairs.size(); ++i) {
-    propertyTrace("readProp: %d -%s- = -%s-\n", static_cast<int>(i), pairs[i].key.c_str(),
-                  pairs[i].value ? pairs[i].value->c_str() : "(null)");
+    const char* value = pairs[i].value();
+    propertyTrace("readProp: %d -%s- = -%s-\n", static_cast<int>(i), pairs[i].key(),
+                  value ? value : "(null)");
   }
   return 0;
 }

@@ -1,18 +1,32 @@
 // Logical lines and key/value pairs of the property file format (see property_parser.h).
 #include "property_parser.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "strip.h"
 
+PropertyPair::PropertyPair(std::string_view key, std::optional<std::string_view> value)
+    : keyLength_(static_cast<uint32_t>(key.size())), hasValue_(value.has_value()) {
+  text_.reserve(key.size() + 1 + (value ? value->size() : 0));
+  text_.append(key).push_back('\0');
+  if (value) text_.append(*value);
+}
+
+void PropertyPair::setValue(std::optional<std::string_view> value) {
+  text_.resize(keyLength_ + 1);
+  hasValue_ = value.has_value();
+  if (value) text_.append(*value);
+}
+
 namespace {
 
-bool isQuote(char c) { return c == '"' || c == '\'' || c == '`'; }
+using property_format::isQuote;
 
-std::optional<std::string> valueOrNone(std::string_view text) {
+std::optional<std::string_view> strippedOrNone(std::string_view text) {
   const std::string_view stripped = stripView(text);
   if (stripped.empty()) return std::nullopt;
-  return std::string(stripped);
+  return stripped;
 }
 
 // The position of the "=" that splits the line, or npos; sets complete to false when the line
@@ -41,29 +55,7 @@ size_t splitPosition(std::string_view line, bool& complete) {
 
 std::vector<std::string_view> splitLines(std::string_view text) {
   std::vector<std::string_view> lines;
-  auto keep = [&lines](std::string_view raw) {
-    if (raw.empty()) return;
-    const std::string_view stripped = stripView(raw);
-    if (!stripped.empty()) lines.push_back(stripped);
-  };
-  bool escaped = false;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\\') {
-      escaped = !escaped;
-    } else if (c == '\r' || c == '\n') {
-      if (escaped) {
-        escaped = false;  // the break stays inside the logical line
-      } else {
-        keep(text.substr(start, i - start));
-        start = i + 1;
-      }
-    } else if (!isQuote(c)) {
-      escaped = false;
-    }
-  }
-  keep(text.substr(start));
+  forEachLogicalLine(text, [&lines](std::string_view line) { lines.push_back(line); });
   return lines;
 }
 
@@ -72,24 +64,25 @@ std::optional<PropertyPair> parseLine(std::string_view line) {
   if (line.empty() || line[0] == '#') return std::nullopt;
   bool complete = true;
   const size_t split = splitPosition(line, complete);
-  std::optional<std::string> key;
-  std::optional<std::string> value;
+  std::optional<std::string_view> key;
+  std::optional<std::string_view> value;
   if (split != std::string_view::npos) {
-    key = valueOrNone(line.substr(0, split));
-    value = valueOrNone(line.substr(split + 1));
+    key = strippedOrNone(line.substr(0, split));
+    value = strippedOrNone(line.substr(split + 1));
   } else if (complete) {
-    key = valueOrNone(line);
+    key = strippedOrNone(line);
   }
   if (!key) return std::nullopt;
-  return PropertyPair{std::move(*key), std::move(value)};
+  return PropertyPair(*key, value);
 }
 
 std::vector<PropertyPair> parsePropertyText(std::string_view text) {
   const size_t nul = text.find('\0');
   if (nul != std::string_view::npos) text = text.substr(0, nul);
   std::vector<PropertyPair> pairs;
-  for (std::string_view line : splitLines(text)) {
+  pairs.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  forEachLogicalLine(text, [&pairs](std::string_view line) {
     if (auto pair = parseLine(line)) pairs.push_back(std::move(*pair));
-  }
+  });
   return pairs;
 }

@@ -15,10 +15,6 @@ struct Registry {
 };
 Registry registry;
 
-const char* orNull(const std::optional<std::string>& value) {
-  return value ? value->c_str() : nullptr;
-}
-
 const char* printable(const char* text) { return text ? text : "(null)"; }
 
 }  // namespace
@@ -42,6 +38,15 @@ PropertySet* findPropertySet(int id) {
   return nullptr;
 }
 
+void unloadProperties(int id) {
+  auto& sets = registry.sets;
+  for (auto it = sets.begin(); it != sets.end(); ++it) {
+    if ((*it)->id != id) continue;
+    if (--(*it)->flag <= 0) sets.erase(it);  // later sets move down by one
+    return;
+  }
+}
+
 const char* getProperty(int id, const char* name) {
   if (!name || !*name) {
     propertyTrace("getProperty: name empty\n");
@@ -56,10 +61,9 @@ const char* getProperty(int id, const char* name) {
   const std::string wanted = stripStr(name);
   for (size_t i = 0; i < set->pairs.size(); ++i) {
     const PropertyPair& pair = set->pairs[i];
-    if (pair.key == wanted) {
-      propertyTrace("getProperty: %d return -%s-\n", static_cast<int>(i),
-                    printable(orNull(pair.value)));
-      return orNull(pair.value);
+    if (pair.keyView() == wanted) {
+      propertyTrace("getProperty: %d return -%s-\n", static_cast<int>(i), printable(pair.value()));
+      return pair.value();
     }
   }
   propertyTrace("getProperty: return NULL\n");
@@ -75,9 +79,8 @@ void enumProperty(int id, PropertyVisitor visit, void* userData) {
   }
   for (size_t i = 0; i < set->pairs.size(); ++i) {
     const PropertyPair& pair = set->pairs[i];
-    const char* value = orNull(pair.value);
-    propertyTrace("enumProperty: %d -%s- -%s-\n", static_cast<int>(i), pair.key.c_str(),
-                  printable(value));
-    if (visit && visit(pair.key.c_str(), value, userData) != 0) return;
+    const char* value = pair.value();
+    propertyTrace("enumProperty: %d -%s- -%s-\n", static_cast<int>(i), pair.key(), printable(value));
+    if (visit && visit(pair.key(), value, userData) != 0) return;
   }
 }

@@ -21,6 +21,9 @@ int issueEmptySetId();
 // The set carrying the id, or none.
 PropertySet* findPropertySet(int id);
 
+// Decreases the set's use count; at 0 removes it from the registry and frees it.
+void unloadProperties(int id);
+
 // The value of the first pair whose key equals the name trimmed with stripStr; none for an
 // empty name, an unknown id, no such key, or a key without value.
 const char* getProperty(int id, const char* name);

@@ -22,7 +22,9 @@ std::ostream& operator<<(std::ostream& out, const Pair& pair) {
 
 std::vector<Pair> pairsOf(const std::string& text) {
   std::vector<Pair> pairs;
-  for (const PropertyPair& p : parsePropertyText(text)) pairs.push_back({p.key, p.value});
+  for (const PropertyPair& p : parsePropertyText(text)) {
+    pairs.push_back({p.key(), p.value() ? std::optional<std::string>(p.value()) : std::nullopt});
+  }
   return pairs;
 }
 

@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 
+#include "host_error.h"
 #include "paths.h"
 
 #include "../crt.h"
@@ -70,6 +71,7 @@ std::mutex blockLock;
 
 std::vector<Variable>& block() {
   static auto* variables = [] {
+    PreserveErrno keepErrno;
     auto* copy = new std::vector<Variable>();
     for (char** entry = environ; entry && *entry; ++entry) {
       const char* equals = std::strchr(*entry, '=');
@@ -154,11 +156,12 @@ namespace crt {
 char* getenv(const char* name) {
   if (!name || !*name) return nullptr;
   char* value = hostValue(name);
-  if (!value) return nullptr;
-  const std::string windows = nt::receivedValue(name, value);
-  if (windows == value) return value;
+  if (!value || ::strcasecmp(name, "PATH") != 0 || !nt::isHostPathList(value)) return value;
+  nt::PreserveErrno keepErrno;  // getenv never changes errno
   std::lock_guard<std::mutex> guard(convertedLock);
-  return converted.emplace(value, windows).first->second.data();
+  auto found = converted.find(value);
+  if (found == converted.end()) found = converted.emplace(value, nt::windowsPathList(value)).first;
+  return found->second.data();
 }
 
 }  // namespace crt

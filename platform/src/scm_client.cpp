@@ -55,7 +55,7 @@ std::shared_ptr<ProcessObject> launchManager(const std::string& program) {
   LaunchRequest request;
   request.hostProgram = program;
   request.arguments = {program};
-  request.environment = withVariable(environmentBlock(), "NT_ROOT", machineRoot());
+  request.environment = withVariable(environmentBlock(), "NT_ROOT", absoluteMachineRoot());
   request.newSession = true;
   request.standardFds = std::vector<int>{-1, -1, -1};
   return launchProcess(request);
@@ -66,7 +66,8 @@ DWORD waitUntilListening(const std::string& socketPath, ProcessObject& manager) 
   while (std::chrono::steady_clock::now() < deadline) {
     if (managerAnswers(socketPath)) return ERROR_SUCCESS;
     // A manager that ended may have found another one serving the machine root.
-    if (manager.signaled()) return managerAnswers(socketPath) ? ERROR_SUCCESS : RPC_S_SERVER_UNAVAILABLE;
+    if (manager.signaled())
+      return managerAnswers(socketPath) ? ERROR_SUCCESS : RPC_S_SERVER_UNAVAILABLE;
     std::this_thread::sleep_for(kManagerPollInterval);
   }
   return RPC_S_SERVER_UNAVAILABLE;
@@ -74,7 +75,7 @@ DWORD waitUntilListening(const std::string& socketPath, ProcessObject& manager) 
 
 }  // namespace
 
-std::string managerSocketPath() { return machineRoot() + "/" + kSocketName; }
+std::string managerSocketPath() { return absoluteMachineRoot() + "/" + kSocketName; }
 
 DWORD ensureManagerRunning() {
   const std::string socketPath = managerSocketPath();
@@ -100,6 +101,12 @@ DWORD callManager(const std::string& socketPath, const Message& request, Message
     return RPC_S_SERVER_UNAVAILABLE;
   }
   return reply.number(0);
+}
+
+bool askManager(const std::string& socketPath, const Message& request, Message& reply) {
+  const DWORD code = callManager(socketPath, request, reply);
+  if (code != ERROR_SUCCESS) SetLastError(code);
+  return code == ERROR_SUCCESS;
 }
 
 Message serviceRequest(const char* verb, const ScServiceObject& service) {

@@ -21,6 +21,10 @@ DWORD ensureManagerRunning();
 // Win32 code, or RPC_S_SERVER_UNAVAILABLE when the manager cannot be reached.
 DWORD callManager(const std::string& socketPath, const Message& request, Message& reply);
 
+// callManager for the SC calls: false, with the last error set, when the manager refuses
+// the request or cannot be reached.
+bool askManager(const std::string& socketPath, const Message& request, Message& reply);
+
 // The objects behind SC_HANDLEs. Each remembers the manager it belongs to, so that a later
 // change of NT_ROOT does not move it to another machine.
 class ScHandleObject : public KernelObject {

@@ -65,7 +65,8 @@ std::string format(const std::vector<ServiceConfig>& services) {
     out += "ImagePath=" + escape(s.binaryPath) + "\n";
     out += "Group=" + escape(s.loadOrderGroup) + "\n";
     out += "ObjectName=" + escape(s.startName) + "\n";
-    for (const std::string& dependency : s.dependencies) out += "Depend=" + escape(dependency) + "\n";
+    for (const std::string& dependency : s.dependencies)
+      out += "Depend=" + escape(dependency) + "\n";
     if (s.deletePending) out += "DeletePending=1\n";
   }
   return out;
@@ -76,16 +77,26 @@ DWORD numberOf(const std::string& text) {
 }
 
 void applyValue(ServiceConfig& s, const std::string& key, const std::string& value) {
-  if (key == "Serial") s.serial = std::strtoull(value.c_str(), nullptr, 10);
-  else if (key == "DisplayName") s.displayName = value;
-  else if (key == "Type") s.type = numberOf(value);
-  else if (key == "Start") s.startType = numberOf(value);
-  else if (key == "ErrorControl") s.errorControl = numberOf(value);
-  else if (key == "ImagePath") s.binaryPath = value;
-  else if (key == "Group") s.loadOrderGroup = value;
-  else if (key == "ObjectName") s.startName = value;
-  else if (key == "Depend") s.dependencies.push_back(value);
-  else if (key == "DeletePending") s.deletePending = value == "1";
+  if (key == "Serial")
+    s.serial = std::strtoull(value.c_str(), nullptr, 10);
+  else if (key == "DisplayName")
+    s.displayName = value;
+  else if (key == "Type")
+    s.type = numberOf(value);
+  else if (key == "Start")
+    s.startType = numberOf(value);
+  else if (key == "ErrorControl")
+    s.errorControl = numberOf(value);
+  else if (key == "ImagePath")
+    s.binaryPath = value;
+  else if (key == "Group")
+    s.loadOrderGroup = value;
+  else if (key == "ObjectName")
+    s.startName = value;
+  else if (key == "Depend")
+    s.dependencies.push_back(value);
+  else if (key == "DeletePending")
+    s.deletePending = value == "1";
 }
 
 }  // namespace

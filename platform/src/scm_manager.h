@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -29,17 +30,13 @@
 
 namespace nt::scm {
 
-// Win32 codes of the manager that the layer's winerror.h does not name.
-inline constexpr DWORD kErrorServiceNeverStarted = 1077;
-inline constexpr DWORD kErrorServiceNotInExe = 1083;
-
 struct HostProcess;
 
 struct Service {
   ServiceConfig config;
-  SERVICE_STATUS status{};                // as last reported; the type is always the config's
-  std::shared_ptr<HostProcess> process;   // the process it runs in, until it stops
-  bool startInFlight = false;             // a start request is under way
+  SERVICE_STATUS status{};               // as last reported; the type is always the config's
+  std::shared_ptr<HostProcess> process;  // the process it runs in, until it stops
+  bool startInFlight = false;            // a start request is under way
 };
 
 // A service process the manager started.
@@ -50,15 +47,18 @@ struct HostProcess {
   bool shared = false;
   std::shared_ptr<ProcessObject> object;
   std::chrono::steady_clock::time_point launched;
-  int connection = -1;     // the dispatcher's connection, owned by its reader
+  int connection = -1;  // the dispatcher's connection, owned by its reader
   bool connected = false;
   bool readerDone = false;
-  bool ending = false;     // told to quit: no new service joins it
+  bool ending = false;  // told to quit: no new service joins it
   bool dead = false;
   int startsInFlight = 0;
   uint64_t nextSequence = 1;
   std::map<uint64_t, DWORD> replies;  // the dispatcher's answers, by sequence number
 };
+
+// The status of a service that is not running, with the reason it stopped.
+SERVICE_STATUS stoppedStatus(const ServiceConfig& config, DWORD win32ExitCode);
 
 struct ManagerSettings {
   std::string machineRoot;
@@ -93,8 +93,13 @@ class Manager {
   Message lookup(const Message& request);
   Message config(const Message& request);
   Message change(const Message& request);
+  Message changeLocked(const Message& request, const ServicePtr& service);
   Message enumerate(const Message& request);
   Message remove(const Message& request);
+  // Runs the action under the lock on the service the request's handle names; refuses a
+  // request whose service has gone.
+  Message onService(const Message& request,
+                    const std::function<Message(Held&, const ServicePtr&)>& action);
   ServicePtr findLocked(const std::string& name) const;
   ServicePtr resolveLocked(const Message& request, DWORD& code) const;
   DWORD checkConfigLocked(const ServiceConfig& config) const;

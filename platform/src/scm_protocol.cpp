@@ -3,6 +3,8 @@
 #include "scm_protocol.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -12,6 +14,7 @@
 #include <cstring>
 
 #include "host_calls.h"
+#include "machine_root.h"
 #include "unique_fd.h"
 
 namespace nt::scm {
@@ -34,7 +37,8 @@ bool takeLength(const std::string& bytes, size_t& offset, uint32_t& length) {
 bool receiveExactly(int fd, char* buffer, size_t count) {
   size_t done = 0;
   while (done < count) {
-    const ssize_t n = host::retryOnEintr([&] { return ::recv(fd, buffer + done, count - done, 0); });
+    const ssize_t n =
+        host::retryOnEintr([&] { return ::recv(fd, buffer + done, count - done, 0); });
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
@@ -67,6 +71,12 @@ bool addressFor(const std::string& path, sockaddr_un& address, UniqueFd& directo
 
 }  // namespace
 
+std::string absoluteMachineRoot() {
+  const std::string root = machineRoot();
+  char resolved[PATH_MAX];
+  return ::realpath(root.c_str(), resolved) ? std::string(resolved) : root;
+}
+
 Message& Message::add(std::string field) {
   fields_.push_back(std::move(field));
   return *this;
@@ -78,8 +88,8 @@ Message& Message::add(uint64_t number) { return add(std::to_string(number)); }
 
 Message& Message::addStatus(const SERVICE_STATUS& status) {
   for (DWORD value : {status.dwServiceType, status.dwCurrentState, status.dwControlsAccepted,
-                      status.dwWin32ExitCode, status.dwServiceSpecificExitCode,
-                      status.dwCheckPoint, status.dwWaitHint}) {
+                      status.dwWin32ExitCode, status.dwServiceSpecificExitCode, status.dwCheckPoint,
+                      status.dwWaitHint}) {
     add(value);
   }
   return *this;

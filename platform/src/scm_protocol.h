@@ -36,6 +36,10 @@ inline constexpr char kWelcome[] = "welcome";
 inline constexpr char kDone[] = "done";
 inline constexpr char kQuit[] = "quit";
 
+// Win32 codes of the manager that the layer's winerror.h does not name.
+inline constexpr DWORD kErrorServiceNeverStarted = 1077;
+inline constexpr DWORD kErrorServiceNotInExe = 1083;
+
 // The version a client names in kOpen; the manager refuses another.
 inline constexpr DWORD kProtocolVersion = 1;
 
@@ -49,6 +53,10 @@ inline constexpr char kPidFileName[] = "ntscm.pid";
 inline constexpr char kStartLockName[] = "ntscm.lock";
 inline constexpr char kLogName[] = "ntscm.log";
 inline constexpr char kDatabaseName[] = "services.txt";
+
+// The machine root as an absolute host path: the manager leaves its starter's directory, and
+// handles outlive the caller's.
+std::string absoluteMachineRoot();
 
 class Message {
  public:
@@ -79,6 +87,9 @@ class Message {
  private:
   std::vector<std::string> fields_;
 };
+
+// A reply: the Win32 code of the result first.
+inline Message reply(DWORD code) { return Message().add(code); }
 
 // Sends one frame; false (errno set) when the peer is gone or the send timed out. Never
 // raises SIGPIPE.

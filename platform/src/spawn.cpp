@@ -61,17 +61,24 @@ bool validArguments(const char* name, const char* const* argv) {
 
 }  // namespace
 
+// A spawn that succeeds leaves errno as it was; one that fails sets it.
 intptr_t _spawnv(int mode, const char* path, const char* const* argv) {
   if (!validArguments(path, argv)) return -1;
-  return spawnHostProgram(mode, nt::hostProgramFor(path), argv);
+  const int savedErrno = errno;
+  const intptr_t result = spawnHostProgram(mode, nt::hostProgramFor(path), argv);
+  if (result != -1) errno = savedErrno;
+  return result;
 }
 
 intptr_t _spawnvp(int mode, const char* file, const char* const* argv) {
   if (!validArguments(file, argv)) return -1;
+  const int savedErrno = errno;
   std::string program = nt::hostProgramFor(file);
   if (program.empty() && !hasDirectory(file)) {
     const char* path = crt::getenv("PATH");
     program = nt::searchProgram(file, nt::splitPathList(path ? path : ""));
   }
-  return spawnHostProgram(mode, program, argv);
+  const intptr_t result = spawnHostProgram(mode, program, argv);
+  if (result != -1) errno = savedErrno;
+  return result;
 }

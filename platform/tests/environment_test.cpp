@@ -1,5 +1,6 @@
 // The two environments: the C runtime's getenv reads what the program received, without case;
 // the Win32 block that SetEnvironmentVariableA changes is what children receive.
+#include <cerrno>
 #include <cstdlib>
 
 #include "platform/src/environment.h"
@@ -58,8 +59,10 @@ class ReceivedPathTest : public nttest::MachineRootTest {};
 TEST_F(ReceivedPathTest, HostPathListIsSeenInWindowsForm) {
   const std::string saved = ::getenv("PATH") ? ::getenv("PATH") : "";
   nttest::makeDirectories(driveC() + "/tools");
-  ::setenv("PATH", (driveC() + "/tools:/usr/bin").c_str(), 1);
-  EXPECT_STREQ(crt::getenv("PATH"), "C:\\tools;\\usr\\bin");
+  ::setenv("PATH", (driveC() + "/tools:/usr/bin:/nonexistent").c_str(), 1);
+  errno = 0;
+  EXPECT_STREQ(crt::getenv("PATH"), "C:\\tools;\\usr\\bin;\\nonexistent");
+  EXPECT_EQ(errno, 0);  // the C runtime's getenv never changes errno
   ::setenv("PATH", "C:\\jdk\\bin;C:/x", 1);  // already in Windows form: as it is
   EXPECT_STREQ(crt::getenv("PATH"), "C:\\jdk\\bin;C:/x");
   ::setenv("PATH", saved.c_str(), 1);

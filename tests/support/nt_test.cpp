@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,8 +73,33 @@ void MachineRootTest::SetUp() {
 }
 
 void MachineRootTest::TearDown() {
+  stopServiceManager();
   if (hadRoot_) ::setenv("NT_ROOT", savedRoot_.c_str(), 1);
   else ::unsetenv("NT_ROOT");
+}
+
+void MachineRootTest::stopServiceManager() {
+  // The manager stops its services first (up to 10 s) before it ends their processes.
+  constexpr int kStopTimeoutMs = 30000;
+  constexpr int kKillTimeoutMs = 5000;
+  const std::string pidPath = root_ + "/ntscm.pid";
+  const int lock = ::open(pidPath.c_str(), O_RDWR | O_CLOEXEC);
+  if (lock < 0) return;
+  // The manager holds a lock on its pid file while it lives: a file no one locks names none.
+  const bool running = ::flock(lock, LOCK_EX | LOCK_NB) != 0;
+  ::close(lock);
+  const pid_t pid = static_cast<pid_t>(std::atoi(readFile(pidPath).c_str()));
+  if (!running || pid <= 0) return;
+  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd < 0) return;
+  pollfd ended{pidfd, POLLIN, 0};
+  ::syscall(SYS_pidfd_send_signal, pidfd, SIGTERM, nullptr, 0);
+  if (::poll(&ended, 1, kStopTimeoutMs) == 0) {
+    ::syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0);
+    ::poll(&ended, 1, kKillTimeoutMs);
+  }
+  ::close(pidfd);
+  ::waitpid(pid, nullptr, WNOHANG);  // a manager this process started is its child
 }
 
 void MachineRootTest::mapDrive(char letter, const std::string& hostDirectory) {

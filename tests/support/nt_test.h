@@ -35,7 +35,12 @@ bool fileExists(const std::string& hostPath);
 class MachineRootTest : public ::testing::Test {
  protected:
   void SetUp() override;
+  // Stops the machine root's service control manager, so that no test leaves it running.
   void TearDown() override;
+
+  // Stops the manager (ntscm) of the machine root, if one runs: SIGTERM, then SIGKILL when it
+  // has not ended in time. Its services' processes end with it.
+  void stopServiceManager();
 
   const std::string& root() const { return root_; }
   // The host directory that stands for C:\.

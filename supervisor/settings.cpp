@@ -1,0 +1,4 @@
+// The one SupervisorSettings of the process.
+#include "settings.h"
+
+SupervisorSettings settings;
