@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=0:strict_string_checks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test tsan demo bench clean
 
 all: build
 
@@ -21,9 +21,20 @@ $(BUILD_TEST)/build.ninja: | deps
 build: deps $(BUILD_TEST)/build.ninja
 	cmake --build $(BUILD_TEST) -j $(JOBS)
 
-# Every test suite, under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test suite, under AddressSanitizer and UndefinedBehaviorSanitizer; then the suites
+# whose threads share state, under ThreadSanitizer.
 test: build
 	cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) tsan
+
+THREADED_SUITES := supervisor_run_engine_test
+$(BUILD_TSAN)/build.ninja: | deps
+	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNT_TSAN=ON
+
+tsan: deps $(BUILD_TSAN)/build.ninja
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target $(THREADED_SUITES) fakejava moxalsvc svcENU svcDEU ntreg
+	cd $(BUILD_TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -j $(JOBS) -R 'EngineThreads'
 
 $(BUILD_DEMO)/build.ninja: | deps
 	cmake -S . -B $(BUILD_DEMO) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNT_BUILD_TESTS=OFF

@@ -28,6 +28,7 @@ constexpr auto kPoll = 20ms;
 constexpr DWORD kMarker = 0xDEAD;
 constexpr int kErrnoMarker = 4242;
 constexpr DWORD kSlowControl = 128;  // the test service's handler takes 1.5 s over it
+constexpr DWORD kHangControl = 129;  // the test service stays stop-pending, accepting nothing
 
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;
@@ -424,6 +425,24 @@ TEST_F(ScmTest, ControlsFollowTheRulesAndRunOnTheDispatcherThread) {
   })) << managerLog();
 }
 
+TEST_F(ScmTest, APendingServiceThatAcceptsNoControlRefusesEvenAnInterrogation) {
+  SC_HANDLE a = create("TestA");
+  ASSERT_TRUE(StartServiceA(a, 0, nullptr)) << GetLastError();
+  ASSERT_TRUE(reaches(a, SERVICE_RUNNING));
+  SERVICE_STATUS s{};
+  ASSERT_TRUE(ControlService(a, kHangControl, &s)) << GetLastError();
+  EXPECT_EQ(s.dwCurrentState, SERVICE_STOP_PENDING);
+  for (DWORD control : {DWORD{SERVICE_CONTROL_INTERROGATE}, DWORD{SERVICE_CONTROL_STOP}}) {
+    s = {};
+    EXPECT_FALSE(ControlService(a, control, &s)) << control;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_CANNOT_ACCEPT_CTRL)) << control;
+    EXPECT_EQ(s.dwCurrentState, SERVICE_STOP_PENDING) << control;
+  }
+  EXPECT_EQ(recorded("control").size(), 1u);  // neither reached the handler
+  ::kill(servicePid(), SIGKILL);              // it would never stop
+  EXPECT_TRUE(reaches(a, SERVICE_STOPPED));
+}
+
 TEST_F(ScmTest, ASlowHandlerHoldsUpNeitherQueriesNorOtherClients) {
   startBoth();
   // A client that connects and says nothing.
@@ -436,9 +455,12 @@ TEST_F(ScmTest, ASlowHandlerHoldsUpNeitherQueriesNorOtherClients) {
   ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
   std::atomic<BOOL> slowResult{FALSE};
+  const auto sent = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::duration slowTook{};
   std::thread slow([&] {
     SERVICE_STATUS s{};
     slowResult = ControlService(a_, kSlowControl, &s);
+    slowTook = std::chrono::steady_clock::now() - sent;
   });
   ASSERT_TRUE(eventually([&] { return !recorded("control").empty(); }));
   const auto before = std::chrono::steady_clock::now();
@@ -447,6 +469,7 @@ TEST_F(ScmTest, ASlowHandlerHoldsUpNeitherQueriesNorOtherClients) {
   EXPECT_LT(std::chrono::steady_clock::now() - before, 1000ms);
   slow.join();
   EXPECT_TRUE(slowResult);
+  EXPECT_GE(slowTook, 1400ms);  // returned once the handler had
   ::close(silent);
 }
 

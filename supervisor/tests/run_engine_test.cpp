@@ -257,6 +257,10 @@ TEST_F(EngineThreadsTest, StopFromAnotherThreadEndsTheRunWithExitCodeOne) {
   }
   stopSvc(&service);
   serviceThread.join();
+  // The terminations wake the service thread; each process goes away on its own time.
+  ASSERT_EQ(WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(), TRUE,
+                                   20000),
+            WAIT_OBJECT_0);
   for (HANDLE process : processes) {
     DWORD code = 0;
     ASSERT_TRUE(GetExitCodeProcess(process, &code));

@@ -139,11 +139,11 @@ TEST_F(StartupTest, UserHomeAndCurrentDirectoryAreTheLastCandidates) {
   ::unlink(prod("moxal.dbg").c_str());
   nttest::writeFile(driveC() + "/cwd/properties", "from=cwd\n");
   nttest::RunOptions options;
+  options.environment = {"HOME=" + driveC() + "/nohome", "PATH=C:\\sys", "LANG=C"};
+  options.unset = {"MOXAL_HOME", "MOXAL_PROPERTIES", "MOXAL_DIAGFILE"};
+  options.directory = driveC() + "/cwd";
   const nttest::ProcessResult result =
-      nttest::runProgram({supervisorPath(), "-diaglevel", "1"},
-                         {{"HOME=" + driveC() + "/nohome", "PATH=C:\\sys", "LANG=C"},
-                          {"MOXAL_HOME", "MOXAL_PROPERTIES", "MOXAL_DIAGFILE"},
-                          driveC() + "/cwd"});
+      nttest::runProgram({supervisorPath(), "-diaglevel", "1"}, options);
   ASSERT_EQ(result.exitCode, 0);
   EXPECT_NE(traces().find("loadProperties: -.\\properties-"), std::string::npos) << traces();
 }

@@ -22,7 +22,7 @@ void SupervisorTest::SetUp() {
   MachineRootTest::SetUp();
   nttest::makeDirectories(prod("bin"));
   nttest::makeDirectories(prod("classes"));
-  for (const char* name : {"moxalsvc", "libntplatform.so", "libsvcENU.so", "libsvcDEU.so"}) {
+  for (const char* name : {"moxalsvc", "libntplatform.so", "libsvcENU.so", "libsvcDEU.so", "ntscm"}) {
     copyBuilt(name, prod(std::string("bin/") + name));
   }
   nttest::makeDirectories(driveC() + "/jdk/bin");

@@ -10,7 +10,8 @@
 //   control <service> <code> <thread id>
 //   returned <result of StartServiceCtrlDispatcherA> <last error>
 // Its services report running (accepting stop only), stop on SERVICE_CONTROL_STOP from the
-// handler, answer an interrogation with their status, and take 1.5 s over control 128.
+// handler, answer an interrogation with their status, take 1.5 s over control 128, and on
+// control 129 report stop-pending, accepting no control, and stay so.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@
 namespace {
 
 constexpr DWORD kSlowControl = 128;
+constexpr DWORD kHangControl = 129;
 constexpr auto kSlowHandlerTime = std::chrono::milliseconds(1500);
 constexpr auto kNeverConnectTime = std::chrono::seconds(60);
 
@@ -74,6 +76,8 @@ void control(TestService& service, DWORD code) {
     SetServiceStatus(service.handle, &service.status);
   } else if (code == kSlowControl) {
     std::this_thread::sleep_for(kSlowHandlerTime);
+  } else if (code == kHangControl) {
+    report(service, SERVICE_STOP_PENDING, 0);
   }
 }
 
