@@ -15,6 +15,11 @@ note() { printf '   %s\n' "$*"; }
 
 cleanup() {
   [ -n "$supervisor_pid" ] && kill -9 "$supervisor_pid" 2>/dev/null || true
+  # The control manager ends the services it runs when it is stopped.
+  if [ -f "$NT_ROOT/ntscm.pid" ]; then
+    kill -TERM "$(cat "$NT_ROOT/ntscm.pid")" 2>/dev/null || true
+    for _ in $(seq 50); do [ -f "$NT_ROOT/ntscm.pid" ] || break; sleep 0.2; done
+  fi
   # Every process started from the scratch machine (the supervisor's Java VMs among them).
   for pid in $(pgrep -f "$work" 2>/dev/null); do kill -9 "$pid" 2>/dev/null || true; done
   [ -f "$NT_ROOT/ntscm.pid" ] && kill -9 "$(cat "$NT_ROOT/ntscm.pid")" 2>/dev/null || true
@@ -83,8 +88,56 @@ wait "$supervisor_pid" || status=$?
 supervisor_pid=
 note "the supervisor returned with exit status $status"
 
-say "Act 1: the diagnostic trace (C:\\MOXAL\\moxal.dbg), the run engine's lines"
-grep -E 'runSvc|main: (registerServices|done)' "$prod/moxal.dbg" | sed 's/^/   /'
+note "the run engine's trace in C:\\MOXAL\\moxal.dbg:"
+grep -E 'runSvc: (num start|cmd .* hProcess|somebody|MOXALServer id|set status|done)' "$prod/moxal.dbg" \
+  | sed 's/^[0-9A-F]*: //; s/^/     /'
+note "the ends as the event log shows them (ntevents --source MOXALServer):"
+"$bin/ntevents" --source MOXALServer | grep -B2 'terminated!' | sed 's/^/     /'
 
-say "Act 1: the event log (ntevents --source MOXALServer)"
-"$bin/ntevents" --source MOXALServer | sed 's/^/   /'
+say "Act 2: the two NT services under the service control manager"
+rm -f "$prod/moxal.dbg" "$logs"/*.log
+"$bin/ntreg" add 'HKLM\Software\TARQ\MOXAL\1.0' /v DestDir /t REG_SZ /d 'C:\MOXAL' /f >/dev/null
+"$bin/ntreg" add 'HKLM\Software\TARQ\MOXAL\1.0' /v DiagLevel /t REG_DWORD /d 1 /f >/dev/null
+note "product key: ntreg query HKLM\\Software\\TARQ\\MOXAL\\1.0"
+"$bin/ntreg" query 'HKLM\Software\TARQ\MOXAL\1.0' | sed 's/^/     /'
+"$bin/ntsc" query >/dev/null 2>&1 || true   # starts the control manager with this environment
+note "moxalsvc -install"
+"$bin/moxalsvc" -install
+"$bin/ntsc" qc MOXALServer | sed 's/^/     /'
+note "ntsc start MOXALServer (the agent it depends on starts first, in the same process)"
+"$bin/ntsc" start MOXALServer | sed 's/^/     /'
+state_of() { "$bin/ntsc" query "$1" | sed -n 's/.*STATE *: [0-9]*  *\([A-Z_]*\).*/\1/p'; }
+is_running() { [ "$(state_of "$1")" = RUNNING ]; }
+wait_for 60 is_running MOXALServer
+wait_for 60 test -s "$logs/NetClassServerImpl.log"
+"$bin/ntsc" query MOXALAgent | sed 's/^/     /'
+"$bin/ntsc" query MOXALServer | sed 's/^/     /'
+note "the Java VMs and the one supervisor process that hosts both services:"
+for class in AgentObjFactoryImpl ManagedObjFactoryImpl NetClassServerImpl; do
+  pid=$(log_pid "$class")
+  note "  $class  pid $pid, parent $(ps -o ppid= -p "$pid" | tr -d ' ') ($(ps -o comm= -p "$(ps -o ppid= -p "$pid")"))"
+done
+note "ntsc stop MOXALAgent while the server runs: refused by the control manager"
+"$bin/ntsc" stop MOXALAgent | sed 's/^/     /' || true
+note "ntsc stop MOXALServer"
+"$bin/ntsc" stop MOXALServer >/dev/null
+wait_for 30 test "$(state_of MOXALServer)" = STOPPED
+note "  MOXALServer: $(state_of MOXALServer), MOXALAgent: $(state_of MOXALAgent)"
+note "ntsc stop MOXALAgent"
+"$bin/ntsc" stop MOXALAgent >/dev/null
+wait_for 30 test "$(state_of MOXALAgent)" = STOPPED
+note "  MOXALAgent: $(state_of MOXALAgent); $(grep 'ended with exit status' "$NT_ROOT/ntscm.log" | tail -1 | sed 's/^[^ ]* //')"
+note "moxalsvc -uninstall"
+"$bin/moxalsvc" -uninstall
+"$bin/ntsc" query MOXALServer | sed 's/^/     /' || true
+note "the control handlers' trace in C:\\MOXAL\\moxal.dbg:"
+grep -E '(runAgent|runServer): enter|ctrl(Agent|Server): (enter|done|to stop)|stopSvc: (enter|wait)' \
+  "$prod/moxal.dbg" | sed 's/^[0-9A-F]*: //; s/^/     /'
+
+say "Act 3: a QEL tool through its command name (qel_import)"
+note "QELSYSTEM=demo QELSERVER=dbhost qel_import MyClass.class \"two words\""
+tool_status=0
+PATH="$prod/standins/jdk/bin:$PATH" CLASSPATH='C:\MOXAL\classes' QELSYSTEM=demo QELSERVER=dbhost \
+  "$bin/qel_import" MyClass.class "two words" > "$work/tool.out" || tool_status=$?
+sed 's/^/     /' "$work/tool.out"
+note "qel_import ended with the tool's exit status $tool_status"
