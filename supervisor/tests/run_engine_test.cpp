@@ -55,7 +55,8 @@ class RunEngineTest : public SupervisorTest {
 };
 
 TEST_F(RunEngineTest, AgentChildReceivesItsCommandAndTheBuiltEnvironment) {
-  writeServiceProperties("moxal.setenv.EXTRA=${JAVA_HOME}/lib\n");
+  writeServiceProperties("moxal.setenv.EXTRA=${JAVA_HOME}/lib\nmoxal.setenv.SYBASEHOME=C:/syb\n"
+                         "moxal.setenv.ORACLE_HOME=C:/ora\nmoxal.setenv.TNS_ADMIN=replaced\n");
   const nttest::ProcessResult result = runSupervisor({"-diaglevel", "1", "startagent"});
   ASSERT_EQ(result.exitCode, 0) << result.out;
   const std::vector<nttest::FakeJavaRecord> records = javaRecords();
@@ -69,12 +70,16 @@ TEST_F(RunEngineTest, AgentChildReceivesItsCommandAndTheBuiltEnvironment) {
       {"MOXAL_HOME", "C:\\prod"},
       {"MOXAL_PROPERTIES", "C:\\prod\\classes\\properties"},
       {"EXTRA", "C:\\jdk\\lib"},
-      {"PATH", "C:\\prod\\bin;C:\\jdk\\bin;C:\\sys"},
+      {"PATH", "C:\\prod\\bin;C:\\jdk\\bin;C:\\ora\\dll;C:\\ora\\bin;C:\\syb\\dll;C:\\syb\\bin;C:\\sys"},
       {"CLASSPATH", "C:\\jdk\\classes;C:\\prod\\classes"},
-      {"LIB", "C:\\prod\\lib\\tarq\\WindowsNT\\x86;C:\\prod\\lib;C:\\jdk\\lib"},
+      {"LIB", "C:\\prod\\lib\\tarq\\WindowsNT\\x86;C:\\prod\\lib;C:\\jdk\\lib;C:\\ora\\dll;"
+              "C:\\ora\\lib;C:\\syb\\dll;C:\\syb\\lib"},
+      {"SYBASE", "C:\\syb"},
+      {"SYBASE_LIBS", "C:\\syb\\lib;C:\\syb\\dll"},
+      {"ORA_NLS", "C:\\ora/ocommon/nls/admin/data"},
+      {"TNS_ADMIN", "C:\\ora/network/admin"},
   };
   for (const auto& [name, value] : expected) EXPECT_EQ(child.environment.at(name), value) << name;
-  EXPECT_EQ(child.environment.count("ORA_NLS"), 0u);
 
   const std::string diag = traces();
   EXPECT_NE(diag.find("currEnvBlock: count "), std::string::npos);

@@ -60,8 +60,11 @@ TEST(DiagLevelTest, ParsesHexadecimalAfter0xAndDecimalOtherwise) {
 }
 
 TEST_F(StartupTest, TraceShowsThePropertyFileAsRead) {
-  writeProperties("# comment = no pair\r\na=b=c\r\n  name \t= value  \r\nnovalue\r\n"
-                  "p=one\\\r\ntwo\r\nx#y=1\r\n\"a=b\"=c\r\n");
+  static const char text[] =
+      "# comment = no pair\r\na=b=c\r\n  name \t= value  \r\nnovalue\r\n"
+      "p=one\\\r\ntwo\r\nx#y=1\r\n\"a=b\"=c\r\nlf=one\\\ntwo\n"
+      "\0hidden=after a NUL\n";
+  writeProperties(std::string(text, sizeof text - 1));
   ASSERT_EQ(runSupervisor({"-diaglevel", "1"}).exitCode, 0);
   const std::vector<std::string> expected = {
       "main: existence check",
@@ -73,6 +76,7 @@ TEST_F(StartupTest, TraceShowsThePropertyFileAsRead) {
       "readProp: 4 -two- = -(null)-",
       "readProp: 5 -x#y- = -1-",
       "readProp: 6 -\"a=b\"- = -c-",
+      "readProp: 7 -lf- = -one\\",  // with LF ends the break stays inside the value
   };
   const std::string trace = traces();
   std::vector<std::string> lines;
@@ -80,6 +84,8 @@ TEST_F(StartupTest, TraceShowsThePropertyFileAsRead) {
     for (const std::string& line : linesContaining(trace, fragment)) lines.push_back(line);
   }
   EXPECT_EQ(lines, expected) << trace;
+  EXPECT_NE(trace.find("readProp: 7 -lf- = -one\\\ntwo-\n"), std::string::npos);
+  EXPECT_EQ(trace.find("hidden"), std::string::npos);  // the text ends at its NUL byte
 }
 
 TEST_F(StartupTest, LevelZeroCreatesTheDiagnosticFileWithoutTraceLines) {
