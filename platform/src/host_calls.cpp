@@ -27,9 +27,9 @@ std::once_flag environmentRead;
 
 // NT_FAULT="write:2:28,rename:1:13"
 void readFaultsFromEnvironment() {
-  const char* spec = ::getenv("NT_FAULT");
-  if (!spec) return;
-  std::string text(spec);
+  const char* faults = ::getenv("NT_FAULT");
+  if (!faults) return;
+  std::string text(faults);
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(',', start);

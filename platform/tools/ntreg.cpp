@@ -96,25 +96,25 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-const OptionSpec* findOption(const std::string& argument, const std::vector<OptionSpec>& specs) {
+const OptionSpec* findOption(const std::string& argument, const std::vector<OptionSpec>& rules) {
   if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return nullptr;
   const std::string name = lowerCase(argument.substr(1));
-  for (const OptionSpec& spec : specs) {
-    if (name == spec.name) return &spec;
+  for (const OptionSpec& rule : rules) {
+    if (name == rule.name) return &rule;
   }
   return nullptr;
 }
 
-bool parseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs,
+bool parseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& rules,
                       size_t positionalCount, CommandLine& line) {
   for (int i = 2; i < argc; ++i) {
-    const OptionSpec* spec = findOption(argv[i], specs);
-    if (!spec) {
+    const OptionSpec* rule = findOption(argv[i], rules);
+    if (!rule) {
       line.positional.push_back(argv[i]);
       continue;
     }
-    if (line.has(spec->name) || (spec->takesValue && i + 1 >= argc)) return false;
-    line.options[spec->name] = spec->takesValue ? argv[++i] : "";
+    if (line.has(rule->name) || (rule->takesValue && i + 1 >= argc)) return false;
+    line.options[rule->name] = rule->takesValue ? argv[++i] : "";
   }
   return line.positional.size() == positionalCount;
 }

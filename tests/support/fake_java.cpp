@@ -28,9 +28,9 @@ std::string fdTarget(int fd) {
 }
 
 std::string recordPath() {
-  const char* spec = ::getenv("FAKEJAVA_RECORD");
-  if (!spec || !*spec) return {};
-  std::string path = spec;
+  const char* configured = ::getenv("FAKEJAVA_RECORD");
+  if (!configured || !*configured) return {};
+  std::string path = configured;
   const size_t at = path.find("%p");
   if (at != std::string::npos) path.replace(at, 2, std::to_string(::getpid()));
   return path;
