@@ -13,11 +13,13 @@
 
 namespace {
 
+// Plain data with nothing to destroy: threads of the program may still write lines while main
+// returns, and a library that carries this code may be unloaded.
 struct DiagState {
-  std::string path;  // empty: standard output
-  int level = 0;
+  char path[4096];  // empty: standard output
+  int level;
 };
-DiagState state;
+DiagState state = {};
 
 std::string formatted(const char* format, va_list args) {
   va_list copy;
@@ -33,7 +35,7 @@ std::string formatted(const char* format, va_list args) {
 // Writes one line to the file, or to standard output when there is no file. A file that
 // opened at set-up but cannot be opened again sends that line to standard output.
 void writeLine(const std::string& line) {
-  FILE* file = state.path.empty() ? nullptr : crt::fopen(state.path.c_str(), "ab");
+  FILE* file = state.path[0] ? crt::fopen(state.path, "ab") : nullptr;
   FILE* stream = file ? file : stdout;
   std::fwrite(line.data(), 1, line.size(), stream);
   std::fflush(stream);
@@ -53,11 +55,12 @@ void writeError(int savedErrno, const char* format, va_list args) {
 }  // namespace
 
 void diagOpen(const char* path, int level) {
-  state.path.clear();
-  if (path && *path) {
+  state.path[0] = '\0';
+  // A path too long to keep sends the lines to standard output, as one that cannot be opened.
+  if (path && *path && std::strlen(path) < sizeof state.path) {
     if (FILE* file = crt::fopen(path, "ab")) {
       std::fclose(file);
-      state.path = path;
+      std::memcpy(state.path, path, std::strlen(path) + 1);
     }
   }
   state.level = level;
@@ -94,4 +97,4 @@ void diagFatal(const char* format, ...) {
   std::exit(1);
 }
 
-void diagClose() { state.path.clear(); }
+void diagClose() { state.path[0] = '\0'; }

@@ -1,5 +1,7 @@
-// stopAndWait.
+// stopAndWait and stopAndDeleteService.
 #include "stop_and_wait.h"
+
+#include "service_handle.h"
 
 namespace {
 constexpr int kPolls = 5;
@@ -15,4 +17,12 @@ void stopAndWait(SC_HANDLE service) {
     if (status.dwCurrentState == SERVICE_STOPPED) return;
     Sleep(kPollIntervalMs);
   }
+}
+
+bool stopAndDeleteService(SC_HANDLE manager, const char* name) {
+  const ServiceHandle service(OpenServiceA(manager, name, SERVICE_ALL_ACCESS));
+  if (!service) return false;
+  stopAndWait(service.get());
+  DeleteService(service.get());  // its result is not examined: nothing more can be done
+  return true;
 }

@@ -41,7 +41,8 @@ const char* const kDefaultTexts[kMessageCount] = {
     "ctrlServer",
 };
 
-std::array<std::string, kMessageCount> texts;
+// Never destroyed: service threads may report events while main returns.
+std::array<std::string, kMessageCount>& texts = *new std::array<std::string, kMessageCount>();
 
 bool validId(int id) { return id >= 1 && id <= kMessageCount; }
 

@@ -1,4 +1,4 @@
 // The one SupervisorSettings of the process.
 #include "settings.h"
 
-SupervisorSettings settings;
+SupervisorSettings& settings = *new SupervisorSettings();

@@ -30,7 +30,9 @@ struct SupervisorSettings {
   std::vector<std::unique_ptr<Service>> services;  // agent first, then server
 };
 
-extern SupervisorSettings settings;
+// Lives until the process is gone and is never destroyed: service threads may still read their
+// records while main returns, as on Windows, where the process ends with its data intact.
+extern SupervisorSettings& settings;
 
 // The text of an optional string for calls that take none as a null pointer.
 inline const char* cstrOrNull(const std::optional<std::string>& text) {
