@@ -81,6 +81,12 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
 BOOL FlushFileBuffers(HANDLE file);
 BOOL DeleteFileA(LPCSTR fileName);
 BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
+// Replaces a file with another in one step, the replaced file keeping its permissions and
+// owner (its security, as on Windows). No backup file is made here.
+#define REPLACEFILE_WRITE_THROUGH 0x00000001u
+#define REPLACEFILE_IGNORE_MERGE_ERRORS 0x00000002u
+BOOL ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LPCSTR backupFileName,
+                  DWORD replaceFlags, LPVOID exclude, LPVOID reserved);
 DWORD GetFileAttributesA(LPCSTR fileName);
 BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes);
 BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes);

@@ -34,7 +34,11 @@ DWORD replaceFile(const char* path, std::string_view text) {
   }
   const std::string temporary = temporaryNameFor(path);
   DWORD code = writeWhole(temporary, text);
-  if (code == ERROR_SUCCESS && !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING)) {
+  // The file keeps its permissions: it holds the database passwords.
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (code == ERROR_SUCCESS &&
+      !(exists ? ReplaceFileA(path, temporary.c_str(), nullptr, 0, nullptr, nullptr)
+               : MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING))) {
     code = GetLastError();
   }
   if (code != ERROR_SUCCESS) DeleteFileA(temporary.c_str());

@@ -104,6 +104,33 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
   return TRUE;
 }
 
+BOOL ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LPCSTR backupFileName,
+                  DWORD /*replaceFlags*/, LPVOID /*exclude*/, LPVOID /*reserved*/) {
+  nt::PreserveErrno keepErrno;
+  if (backupFileName) return fail(ERROR_INVALID_PARAMETER, FALSE);
+  nt::HostPath replaced, replacement;
+  if (!nt::hostPathFor(replacedFileName, nt::PathUse::Existing, replaced) ||
+      !nt::hostPathFor(replacementFileName, nt::PathUse::Existing, replacement)) {
+    return FALSE;
+  }
+  struct stat st;
+  if (!statPath(replaced, st)) return FALSE;
+  struct stat newer;
+  if (!statPath(replacement, newer)) return FALSE;
+  // The replaced file's permissions and owner go to its replacement before it takes its place.
+  if (::chmod(replacement.path.c_str(), st.st_mode & 07777) != 0) {
+    return fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
+  }
+  if ((st.st_uid != newer.st_uid || st.st_gid != newer.st_gid) &&
+      ::chown(replacement.path.c_str(), st.st_uid, st.st_gid) != 0) {
+    return fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
+  }
+  if (nt::host::rename(replacement.path.c_str(), replaced.path.c_str()) != 0) {
+    return fail(ERROR_UNABLE_TO_MOVE_REPLACEMENT, FALSE);
+  }
+  return TRUE;
+}
+
 DWORD GetFileAttributesA(LPCSTR fileName) {
   nt::PreserveErrno keepErrno;
   nt::HostPath path;

@@ -165,20 +165,21 @@ std::string windowsPathFor(const std::string& hostPath) {
     char cwd[PATH_MAX];
     if (::getcwd(cwd, sizeof cwd)) absolute = joinHost(cwd, absolute);
   }
-  absolute = canonical(absolute);
-
+  // Drives are matched on the resolved path, since a drive's link names a resolved directory;
+  // a path under no drive is shown as it was given.
+  const std::string resolved = canonical(absolute);
   std::string prefix;
   std::string rest = absolute;
   size_t bestLength = 0;
   for (const DriveMapping& drive : driveMap()) {
     const std::string& target = drive.target;
-    const bool under = absolute == target ||
-                       (absolute.compare(0, target.size(), target) == 0 &&
-                        (target == "/" || absolute[target.size()] == '/'));
+    const bool under = resolved == target ||
+                       (resolved.compare(0, target.size(), target) == 0 &&
+                        (target == "/" || resolved[target.size()] == '/'));
     if (under && target.size() >= bestLength) {
       bestLength = target.size();
       prefix = std::string(1, static_cast<char>(std::toupper(drive.letter))) + ":";
-      rest = absolute.substr(target == "/" ? 0 : target.size());
+      rest = resolved.substr(target == "/" ? 0 : target.size());
     }
   }
   if (!prefix.empty() && rest.empty()) rest = "/";

@@ -1,5 +1,7 @@
 // Files and directories through Windows paths: create dispositions, read and write, sizes,
 // deletion, directories, searches, fopen, and the error code each failure leaves.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <set>
@@ -119,6 +121,22 @@ TEST_F(FilesTest, DirectoriesAndDeletion) {
   EXPECT_FALSE(DeleteFileA("C:\\nodir\\f"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
   EXPECT_TRUE(RemoveDirectoryA("C:\\dir"));
+}
+
+TEST_F(FilesTest, ReplaceKeepsTheReplacedFilesPermissions) {
+  nttest::writeFile(driveC() + "/secret.properties", "old");
+  ASSERT_EQ(::chmod((driveC() + "/secret.properties").c_str(), 0600), 0);
+  nttest::writeFile(driveC() + "/secret.new", "new");
+  ASSERT_EQ(::chmod((driveC() + "/secret.new").c_str(), 0644), 0);
+  ASSERT_TRUE(ReplaceFileA("C:\\secret.properties", "C:\\secret.new", nullptr, 0, nullptr, nullptr));
+  EXPECT_EQ(nttest::readFile(driveC() + "/secret.properties"), "new");
+  struct stat st;
+  ASSERT_EQ(::stat((driveC() + "/secret.properties").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_FALSE(nttest::fileExists(driveC() + "/secret.new"));
+  SetLastError(0);
+  EXPECT_FALSE(ReplaceFileA("C:\\missing", "C:\\secret.properties", nullptr, 0, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(FilesTest, MoveReplacesOnlyWhenAsked) {

@@ -23,22 +23,13 @@ void InstalledProductTest::SetUp() {
   ASSERT_TRUE(setupLibrary_) << GetLastError();
   constProp_ = setupLibrary_.bind<ConstPropFunction>("constProp");
   ASSERT_NE(constProp_, nullptr);
-  // The manager is started from here, so the services run with this environment.
-  for (const char* name : {"MOXAL_HOME", "MOXAL_PROPERTIES", "MOXAL_DIAGFILE", "JAVA_HOME",
-                           "CLASSPATH", "LIB", "LC_ALL", "LC_MESSAGES"}) {
-    SetEnvironmentVariableA(name, nullptr);
-  }
-  SetEnvironmentVariableA("LANG", "C");
-  SetEnvironmentVariableA("PATH", "C:\\sys");
-  SetEnvironmentVariableA("FAKEJAVA_RECORD", (recordsDirectory() + "/%p.txt").c_str());
-  SetEnvironmentVariableA("FAKEJAVA_SLEEP", "forever");
-  manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  manager_ = openManagerForServices();
   ASSERT_NE(manager_, nullptr) << GetLastError();
 }
 
 void InstalledProductTest::TearDown() {
   if (manager_) CloseServiceHandle(manager_);
-  for (const auto& record : javaRecords()) ::kill(std::stoi(record.facts.at("pid")), SIGKILL);
+  endJavaChildren();
   SupervisorTest::TearDown();
 }
 

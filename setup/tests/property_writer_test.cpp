@@ -156,7 +156,7 @@ TEST_F(PropertyWriterTest, FailedWriteLeavesTheOldFileWholeAndSaysSo) {
       {"create", Call::Open, EACCES, ERROR_ACCESS_DENIED},
       {"write", Call::Write, ENOSPC, ERROR_DISK_FULL},
       {"flush", Call::Fsync, EIO, ERROR_GEN_FAILURE},
-      {"replace", Call::Rename, EACCES, ERROR_ACCESS_DENIED},
+      {"replace", Call::Rename, EACCES, ERROR_UNABLE_TO_MOVE_REPLACEMENT},
   };
   for (const auto& fault : kFaults) {
     SCOPED_TRACE(fault.step);
@@ -178,6 +178,17 @@ TEST_F(PropertyWriterTest, FailedWriteLeavesTheOldFileWholeAndSaysSo) {
   writeProperties(id, path_.c_str());
   EXPECT_EQ(nttest::readFile(path_), "a=changed\r\nb=2\r\n");
   EXPECT_EQ(directoryNames(), std::vector<std::string>{"properties"});
+}
+
+TEST_F(PropertyWriterTest, TheRewrittenFileKeepsItsPermissions) {
+  const int id = load("moxal.database.DBPASSWD=secret\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+  setProperty(id, "moxal.database.DBPASSWD", "other");
+  writeProperties(id, path_.c_str());
+  struct stat st;
+  ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(nttest::readFile(path_), "moxal.database.DBPASSWD=other\r\n");
 }
 
 TEST_F(PropertyWriterTest, ReadOnlyFileIsRefusedAndKeepsItsAttribute) {

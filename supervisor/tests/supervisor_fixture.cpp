@@ -2,6 +2,7 @@
 #include "supervisor_fixture.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -59,6 +60,22 @@ nttest::ProcessResult SupervisorTest::runSupervisor(std::vector<std::string> arg
   options.environment.insert(options.environment.end(), environment.begin(), environment.end());
   options.timeout = std::chrono::milliseconds(timeoutMs);
   return nttest::runProgram(arguments, options);
+}
+
+SC_HANDLE SupervisorTest::openManagerForServices() const {
+  for (const char* name : {"MOXAL_HOME", "MOXAL_PROPERTIES", "MOXAL_DIAGFILE", "JAVA_HOME",
+                           "CLASSPATH", "LIB", "LC_ALL", "LC_MESSAGES"}) {
+    SetEnvironmentVariableA(name, nullptr);
+  }
+  SetEnvironmentVariableA("LANG", "C");
+  SetEnvironmentVariableA("PATH", "C:\\sys");
+  SetEnvironmentVariableA("FAKEJAVA_RECORD", (recordsDirectory() + "/%p.txt").c_str());
+  SetEnvironmentVariableA("FAKEJAVA_SLEEP", "forever");
+  return OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+}
+
+void SupervisorTest::endJavaChildren() const {
+  for (const auto& record : javaRecords()) ::kill(std::stoi(record.facts.at("pid")), SIGKILL);
 }
 
 std::string tracesOf(const std::string& hostPath) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/src/eventlog_record.h"
+#include "platform/win32.h"
 #include "tests/support/fake_java_record.h"
 #include "tests/support/nt_test.h"
 
@@ -31,6 +32,13 @@ class SupervisorTest : public nttest::MachineRootTest {
   nttest::ProcessResult runSupervisor(std::vector<std::string> arguments,
                                       std::vector<std::string> environment = {},
                                       int timeoutMs = 60000) const;
+
+  // Gives this process the environment the services are to run with and opens the machine's
+  // service control manager from here, which starts it with that environment (the manager
+  // passes its own to the service processes).
+  SC_HANDLE openManagerForServices() const;
+  // Ends the fake Java processes that services started.
+  void endJavaChildren() const;
 
   // The default diagnostic file C:\prod\moxal.dbg, thread prefixes removed.
   std::string traces() const { return tracesOf(prod("moxal.dbg")); }
