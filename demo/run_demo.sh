@@ -42,14 +42,17 @@ cmake --install "$build" --prefix "$prod" >/dev/null
 note "programs: $(cd "$bin" && ls moxalsvc qelrun ntreg ntevents | tr '\n' ' ')"
 note "Java home C:\\MOXAL\\standins\\jdk: its java.exe runs $(readlink -f "$(command -v java)")"
 
-cat > "$prod/classes/properties" <<'PROPS'
-# MOXAL configuration of the demo machine
-moxal.services=tarq.admin.arm.agents.AgentObjFactoryImpl tarq.admin.arm.rmi.ManagedObjFactoryImpl tarq.admin.arm.agents.NetClassServerImpl
-moxal.setenv.JAVA_HOME=C:/MOXAL/standins/jdk
-moxal.port.tarq.admin.arm.agents.AgentObjFactoryImpl=5561
-moxal.server.hostname=localhost
-PROPS
-note "property file C:\\MOXAL\\classes\\properties written"
+say "Running the installer (moxal_install, which calls constProp of moxal_setup.dll)"
+"$bin/ntreg" add 'HKLM\Software\TARQ\MOXAL\1.0' /v DestDir /t REG_SZ /d 'C:\MOXAL' /f >/dev/null
+note "registry: HKLM\\Software\\TARQ\\MOXAL\\1.0 DestDir = C:\\MOXAL"
+note "moxal_install --mode 1 --home C:\\MOXAL --java C:\\MOXAL\\standins\\jdk\\bin\\java.exe --host localhost ..."
+"$bin/moxal_install" --mode 1 --home 'C:\MOXAL' --java 'C:\MOXAL\standins\jdk\bin\java.exe' \
+  --agent-port 5561 --class-port 5562 --event-port 5563 --object-port 5564 --host localhost \
+  | sed 's/^/     /'
+note "the property file it wrote, C:\\MOXAL\\classes\\properties:"
+sed 's/\r$//; s/^/     /' "$prod/classes/properties"
+note "the services it created (ntsc query):"
+"$bin/ntsc" query | grep -E 'SERVICE_NAME|STATE' | sed 's/^/     /'
 
 logs=$prod/logs
 wait_for() {  # wait_for <seconds> <command...>
@@ -96,13 +99,10 @@ note "the ends as the event log shows them (ntevents --source MOXALServer):"
 
 say "Act 2: the two NT services under the service control manager"
 rm -f "$prod/moxal.dbg" "$logs"/*.log
-"$bin/ntreg" add 'HKLM\Software\TARQ\MOXAL\1.0' /v DestDir /t REG_SZ /d 'C:\MOXAL' /f >/dev/null
 "$bin/ntreg" add 'HKLM\Software\TARQ\MOXAL\1.0' /v DiagLevel /t REG_DWORD /d 1 /f >/dev/null
-note "product key: ntreg query HKLM\\Software\\TARQ\\MOXAL\\1.0"
+note "product key (DiagLevel 1 turns the service's trace lines on):"
 "$bin/ntreg" query 'HKLM\Software\TARQ\MOXAL\1.0' | sed 's/^/     /'
-"$bin/ntsc" query >/dev/null 2>&1 || true   # starts the control manager with this environment
-note "moxalsvc -install"
-"$bin/moxalsvc" -install
+note "the server's configuration as the installer created it (ntsc qc MOXALServer):"
 "$bin/ntsc" qc MOXALServer | sed 's/^/     /'
 note "ntsc start MOXALServer (the agent it depends on starts first, in the same process)"
 "$bin/ntsc" start MOXALServer | sed 's/^/     /'
@@ -127,8 +127,8 @@ note "ntsc stop MOXALAgent"
 "$bin/ntsc" stop MOXALAgent >/dev/null
 wait_for 30 test "$(state_of MOXALAgent)" = STOPPED
 note "  MOXALAgent: $(state_of MOXALAgent); $(grep 'ended with exit status' "$NT_ROOT/ntscm.log" | tail -1 | sed 's/^[^ ]* //')"
-note "moxalsvc -uninstall"
-"$bin/moxalsvc" -uninstall
+note "the uninstaller (moxal_uninstall, which calls UninstInitialize of moxal_uninst.dll)"
+"$bin/moxal_uninstall" | sed 's/^/     /'
 "$bin/ntsc" query MOXALServer | sed 's/^/     /' || true
 note "the control handlers' trace in C:\\MOXAL\\moxal.dbg:"
 grep -E '(runAgent|runServer): enter|ctrl(Agent|Server): (enter|done|to stop)|stopSvc: (enter|wait)' \
