@@ -17,6 +17,7 @@
 
 #include "host_error.h"
 #include "paths.h"
+#include "text_split.h"
 
 #include "../crt.h"
 #include "../winbase.h"
@@ -43,15 +44,9 @@ bool isHostPathList(const std::string& value) {
 
 std::string windowsPathList(const std::string& hostList) {
   std::string list;
-  size_t start = 0;
-  while (start <= hostList.size()) {
-    size_t end = hostList.find(':', start);
-    if (end == std::string::npos) end = hostList.size();
-    if (end > start) {
-      if (!list.empty()) list += ';';
-      list += windowsPathFor(hostList.substr(start, end - start));
-    }
-    start = end + 1;
+  for (const std::string& directory : splitNonEmpty(hostList, ':')) {
+    if (!list.empty()) list += ';';
+    list += windowsPathFor(directory);
   }
   return list;
 }

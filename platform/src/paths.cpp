@@ -14,6 +14,7 @@
 #include "../winerror.h"
 #include "host_error.h"
 #include "machine_root.h"
+#include "text_split.h"
 
 namespace nt {
 namespace {
@@ -43,18 +44,6 @@ std::string findNoCase(const std::string& hostDirectory, const std::string& name
 std::string findExactOrNoCase(const std::string& hostDirectory, const std::string& name) {
   if (exists(joinHost(hostDirectory, name))) return name;
   return findNoCase(hostDirectory, name);
-}
-
-std::vector<std::string> splitComponents(const std::string& slashed) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= slashed.size()) {
-    size_t end = slashed.find('/', start);
-    if (end == std::string::npos) end = slashed.size();
-    if (end > start) parts.push_back(slashed.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
 }
 
 // The host directory a drive letter maps to, or empty when the letter has no link.
@@ -121,7 +110,7 @@ bool hostPathFor(const char* windowsPath, PathUse use, HostPath& result) {
     base = "/";
   }
 
-  const std::vector<std::string> parts = splitComponents(slashed);
+  const std::vector<std::string> parts = splitNonEmpty(slashed, '/');
   std::string host = base;
   for (size_t i = 0; i < parts.size(); ++i) {
     const bool last = i + 1 == parts.size();

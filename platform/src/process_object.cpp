@@ -14,6 +14,7 @@
 #include "../process.h"
 #include "host_calls.h"
 #include "paths.h"
+#include "text_split.h"
 
 namespace nt {
 namespace {
@@ -159,17 +160,7 @@ std::string hostProgramFor(const std::string& windowsPath) {
   return isProgramFile(path.path) ? path.path : std::string();
 }
 
-std::vector<std::string> splitPathList(const std::string& list) {
-  std::vector<std::string> directories;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(';', start);
-    if (end == std::string::npos) end = list.size();
-    if (end > start) directories.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return directories;
-}
+std::vector<std::string> splitPathList(const std::string& list) { return splitNonEmpty(list, ';'); }
 
 std::string searchProgram(const std::string& name, const std::vector<std::string>& directories) {
   for (const std::string& directory : directories) {

@@ -1,6 +1,8 @@
 // The registry tree in memory and the names of its root keys (see registry_tree.h).
 #include "registry_tree.h"
 
+#include "text_split.h"
+
 #include <algorithm>
 
 #include "paths.h"
@@ -127,17 +129,7 @@ bool removeKeyTree(Key& top, const KeyPath& path) {
   return parent && parent->removeSubkey(path.back());
 }
 
-KeyPath splitKeyPath(std::string_view text) {
-  KeyPath names;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\\', start);
-    if (end == std::string_view::npos) end = text.size();
-    if (end > start) names.emplace_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return names;
-}
+KeyPath splitKeyPath(std::string_view text) { return splitNonEmpty(text, '\\'); }
 
 bool isStorableName(std::string_view name) {
   return name.find_first_of("\r\n") == std::string_view::npos;

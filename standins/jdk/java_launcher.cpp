@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/src/paths.h"
+#include "platform/src/text_split.h"
 
 namespace {
 
@@ -35,15 +36,9 @@ std::string hostPath(const std::string& windowsPath) {
 
 std::string hostClassPath(const std::string& list) {
   std::string result;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(';', start);
-    if (end == std::string::npos) end = list.size();
-    if (end > start) {
-      if (!result.empty()) result += ':';
-      result += hostPath(list.substr(start, end - start));
-    }
-    start = end + 1;
+  for (const std::string& entry : nt::splitNonEmpty(list, ';')) {
+    if (!result.empty()) result += ':';
+    result += hostPath(entry);
   }
   return result;
 }
