@@ -35,6 +35,26 @@ function(nt_add_resources target script)
   endif()
 endfunction()
 
+# One suite per tests/<name>_test.cpp of the calling folder, named <prefix>_<name>_test, linked
+# with the LIBRARIES and built after the DEPENDS (the programs the suites run).
+function(nt_add_test_suites prefix)
+  if(NOT NT_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(SUITES "" "" "LIBRARIES;DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
+  foreach(source ${sources})
+    get_filename_component(suite ${source} NAME_WE)
+    nt_add_test(${prefix}_${suite} ${source})
+    if(SUITES_LIBRARIES)
+      target_link_libraries(${prefix}_${suite} PRIVATE ${SUITES_LIBRARIES})
+    endif()
+    if(SUITES_DEPENDS)
+      add_dependencies(${prefix}_${suite} ${SUITES_DEPENDS})
+    endif()
+  endforeach()
+endfunction()
+
 # A GoogleTest suite, run by CTest one test at a time.
 function(nt_add_test name)
   if(NOT NT_BUILD_TESTS)

@@ -49,9 +49,6 @@ class RunEngineTest : public SupervisorTest {
     return texts;
   }
 
-  static std::vector<std::string> errorLines(const std::string& diag, const std::string& prefix) {
-    return linesContaining(diag, prefix);
-  }
 };
 
 TEST_F(RunEngineTest, AgentChildReceivesItsCommandAndTheBuiltEnvironment) {
